@@ -1,0 +1,35 @@
+// The program's one-copy-per-user guard, standing in for a named mutex: an
+// exclusive flock on a file of the given name in $XDG_RUNTIME_DIR (else the
+// temporary directory, with the user id in the name), opened with
+// O_NOFOLLOW. The lock lives as long as the object (and so, held in main,
+// until the process ends); the kernel drops it when the process dies.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+class SingleInstance {
+ public:
+  enum class Result {
+    kAcquired,        // this process holds the name now
+    kAlreadyRunning,  // another process holds it
+    kWrongObject,     // the path exists as something else (a directory, a
+                      // link, a socket) or cannot be opened at all
+  };
+
+  explicit SingleInstance(const std::string& name);
+  ~SingleInstance();
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+
+  Result result() const { return result_; }
+  const std::string& path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  Result result_ = Result::kWrongObject;
+  std::string path_;
+};
+
+}  // namespace platform
