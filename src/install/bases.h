@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "nbini/nbini_format.h"
+
 namespace nsBase {
 
 // One normative base as a dialog (UTF-8) or INSTALL.APP (bytes as the file
@@ -25,7 +27,7 @@ struct SRecord {
 };
 
 // The least width of BAZ_, and the length the identifier rule uses.
-constexpr uint16_t IDENT_LENGTH = 4;
+constexpr uint16_t IDENT_LENGTH = nbini::kIdentLength;
 // Row kind of a base row, and the type code of a base without a type.
 inline constexpr char kBaseKind[] = "b";
 inline constexpr char kNoType[] = "x";

@@ -4,10 +4,15 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace nbini {
+
+// The length the base identifier rule uses (and the least width of the
+// installation table's BAZ_); nsBase::IDENT_LENGTH is the same value.
+inline constexpr std::uint16_t kIdentLength = 4;
 
 inline constexpr char kFileName[] = "NB.INI";
 inline constexpr char kFileNameLower[] = "nb.ini";

@@ -34,8 +34,8 @@ class UtilityClass {
   std::string GetFolderName(const std::string& path);
 
   // The base identifier of a directory: the folder name's text after its
-  // first underscore; else, for a name of more than IDENT_LENGTH characters,
-  // its last IDENT_LENGTH + 1 characters; else the name. Counted in
+  // first underscore; else, for a name of more than nbini::kIdentLength (4)
+  // characters, its last kIdentLength + 1 characters; else the name. Counted in
   // characters, letter case kept, not cut to the column width (the table
   // does that), not converted to the OEM form.
   std::string GetBaseIdent(const std::string& path);
