@@ -22,9 +22,19 @@ TempPackage::TempPackage() : previous_(platform::CurrentDriveMap()) {
 
 TempPackage::~TempPackage() {
   platform::SetDriveMap(previous_);
+  // A test may leave folders without write or search permission; give
+  // them back so that everything below can be removed.
   std::error_code ec;
   std::filesystem::permissions(root_, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, ec);
+  for (auto it = std::filesystem::recursive_directory_iterator(root_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::error_code sec;
+    if (it->is_directory(sec) && !it->is_symlink(sec))
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, sec);
+  }
+  ec.clear();
   std::filesystem::remove_all(root_, ec);
 }
 
