@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -58,6 +59,9 @@ class Env {
   virtual Status SyncDirectory(const std::filesystem::path& dir) = 0;
   virtual bool Exists(const std::filesystem::path& path) = 0;
   virtual StatusOr<std::string> ReadFile(const std::filesystem::path& path) = 0;
+  // Names of the entries of a directory (for the letter-case-blind lookup of
+  // a table's .mdx sibling). The default reads the directory directly.
+  virtual StatusOr<std::vector<std::string>> ListDirectory(const std::filesystem::path& dir);
 
   // The process-wide POSIX Env; the default of every table.
   static Env* Default();
@@ -69,8 +73,10 @@ void SetCurrentEnv(Env* env);  // nullptr restores the default; not owned
 
 // Writes a complete new file beside `target` (same directory, a temporary
 // name), syncs it, renames it over `target` and syncs the directory. On any
-// failure the temporary file is removed and `target` is untouched. The
-// writer callback appends the content.
+// failure the temporary file is removed and `target` is untouched (a failed
+// directory flush after the rename is still reported as a failure; the
+// target then already holds the new content). The new file gets the
+// permission bits of the old one. The writer callback appends the content.
 Status WriteFileAtomically(Env* env, const std::filesystem::path& target,
                            const std::function<Status(WritableFile&)>& writer);
 
