@@ -51,8 +51,13 @@ bool HasDriveRoot(std::string_view winPath);
 
 // Windows form (or a host path starting with "/") -> host path, with the
 // case-insensitive component lookup. nullopt when the path names no host
-// location (UNC, relative, unknown drive). ".." and "." components are
-// resolved textually and never climb above the drive root.
+// location (UNC, relative, unknown drive, a NUL byte anywhere). ".." and
+// "." components are resolved textually and never climb above the drive
+// root; doubled separators collapse; a trailing separator is dropped;
+// trailing dots and blanks of a name are kept. Case is folded for ASCII
+// and for Cyrillic letters in UTF-8; the exact name wins, else the
+// byte-wise smallest of the names that differ from it only in case. A
+// host path starting with "/" is returned literally, without lookup.
 std::optional<std::filesystem::path> ToHost(std::string_view winPath);
 
 // Host path -> Windows form, backslash separated: the drive whose host root
