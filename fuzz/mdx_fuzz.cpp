@@ -27,7 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   StatusOr<std::string> again = Serialize("FUZZ", tags, 0);
   if (!again.ok()) return 0;  // e.g. keys in an order of another collation
-  for (const TagData& tag : tags) {
+  for (TagData& tag : tags) {
+    // Keys longer than the file holds come back cut.
+    for (Key& k : tag.keys)
+      if (k.first.size() > kMaxStoredKeyLength) k.first.resize(kMaxStoredKeyLength);
     StatusOr<std::vector<Key>> back = ParseKeys(*again, tag.info.name);
     if (!back.ok() || *back != tag.keys) std::abort();
   }
