@@ -339,15 +339,21 @@ bool WDbfFile::ResizeCharColumn(const std::string& fileName, const std::string& 
   CloseTable(table);
 
   const std::string n = std::to_string(width);
+  // The file name is quoted with apostrophes; one inside it is doubled.
+  std::string file;
+  for (char c : fileName) {
+    file += c;
+    if (c == '\'') file += c;
+  }
   std::vector<std::string> statements;
-  if (hasTemp) statements.push_back("ALTER TABLE '" + fileName + "' DROP TEMP");
-  statements.push_back("ALTER TABLE '" + fileName + "' ADD TEMP CHAR(" + n + ")");
-  statements.push_back("UPDATE '" + fileName + "' SET TEMP = CAST (" + column + " AS CHAR(" + n +
+  if (hasTemp) statements.push_back("ALTER TABLE '" + file + "' DROP TEMP");
+  statements.push_back("ALTER TABLE '" + file + "' ADD TEMP CHAR(" + n + ")");
+  statements.push_back("UPDATE '" + file + "' SET TEMP = CAST (" + column + " AS CHAR(" + n +
                        "))");
-  statements.push_back("ALTER TABLE '" + fileName + "' DROP " + column + ", ADD " + column +
+  statements.push_back("ALTER TABLE '" + file + "' DROP " + column + ", ADD " + column +
                        " CHAR(" + n + ")");
-  statements.push_back("UPDATE '" + fileName + "' SET " + column + " = TEMP");
-  statements.push_back("ALTER TABLE '" + fileName + "' DROP TEMP");
+  statements.push_back("UPDATE '" + file + "' SET " + column + " = TEMP");
+  statements.push_back("ALTER TABLE '" + file + "' DROP TEMP");
 
   WSQL sql;
   auto query = std::make_unique<SqlQuery>();

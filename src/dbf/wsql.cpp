@@ -89,8 +89,13 @@ bool WSQL::AddColumn(engine::Table& table, const std::string& column, const std:
       restore();
       return false;
   }
-  const std::string statement = "ALTER TABLE \"" + table.DatabaseName() + "\\" +
-                                table.TableName() + "\" ADD " + column + type;
+  // The path is quoted with double quotes; one inside it is doubled.
+  std::string path;
+  for (char c : table.DatabaseName() + "\\" + table.TableName()) {
+    path += c;
+    if (c == '"') path += c;
+  }
+  const std::string statement = "ALTER TABLE \"" + path + "\" ADD " + column + type;
   bool ran = false;
   {
     auto query = std::make_unique<SqlQuery>();
