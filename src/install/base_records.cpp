@@ -1,0 +1,104 @@
+// The operations on base rows (kind b): registering the INSTALL.APP list,
+// writing a prepared record, editing and deleting bases.
+#include <string>
+
+#include "install/dm_detail.h"
+#include "install/dm_install.h"
+#include "nbini/utility_class.h"
+#include "platform/fs.h"
+
+namespace install {
+
+using detail::Ansi;
+using detail::Oem;
+
+void TdmInstall::RegisterBases(const nsBase::VBases& bases) {
+  if (!tblInstal) return;
+  engine::Table& t = *tblInstal;
+  FilterBases();
+  t.First();
+  TKeeperIndex keeper;
+  keeper.KeepAndSetIndex(&t, "VidDir");
+  // The key of tag VidDir is VID's stored bytes followed by DIR's.
+  const std::string kind =
+      SingleString::Instance().PadRight(nsBase::kBaseKind, FieldWidth("VID"));
+  for (const auto& base : bases) {
+    // INSTALL.APP carries names and directories in the stored (OEM) form:
+    // they are searched and stored as they stand.
+    if (detail::SeekKey(t, kind + base.Path)) continue;
+    t.Append();
+    detail::Set(t, "VID", nsBase::kBaseKind);
+    detail::Set(t, "DIR", base.Path);
+    detail::Set(t, "NAIM", base.Name);
+    detail::Set(t, "BAZ_", IdentOf(Ansi(base.Path)));
+    detail::Set(t, "DOP", base.Type);
+    detail::Post(t);
+  }
+  keeper.RestoreIndex();
+}
+
+bool TdmInstall::ApplyRecord(const nsBase::SRecord& record, TypeAction action) {
+  if (!tblInstal) return false;
+  engine::Table& t = *tblInstal;
+  if (action == TAR_INSERT) {
+    t.Append();
+  } else if (!t.Position() || !t.Edit()) {
+    return false;
+  }
+  detail::Set(t, "VID", record.VID);
+  detail::Set(t, "NAIM", record.NAIM);
+  detail::Set(t, "DIR", record.DIR);
+  detail::Set(t, "DOP", record.DOP);
+  detail::Set(t, "BAZ_", record.BAZ_);
+  if (t.HasField("NBDATE")) detail::Set(t, "NBDATE", record.NBDATE);
+  detail::Post(t);
+  return true;
+}
+
+bool TdmInstall::EditBase(const nsBase::SBase& base, bool check) {
+  if (!tblInstal) return false;
+  engine::Table& t = *tblInstal;
+  const engine::Bookmark mark = t.GetBookmark();
+  if (!mark.valid()) return false;
+  if (check && BaseIdentExists(base)) return false;
+  if (!t.GotoBookmark(mark)) return false;
+  nsBase::SRecord record;
+  record.VID = nsBase::kBaseKind;
+  record.NAIM = Oem(base.Name);
+  record.DIR = Oem(base.Path);
+  record.DOP = base.Type;
+  record.BAZ_ = IdentOf(base.Path);
+  record.NBDATE = "";
+  if (!ApplyRecord(record, TAR_EDIT)) return false;
+  CheckTable(t.Refresh());
+  t.GotoBookmark(mark);
+  ds_.Notify(DataSource::Change::kReset);
+  return true;
+}
+
+bool TdmInstall::DeleteBase() {
+  if (!tblInstal || !tblInstal->Position()) return false;
+  CheckTable(tblInstal->Delete());
+  return true;
+}
+
+void TdmInstall::DeleteMissingBases() {
+  if (!tblInstal) return;
+  engine::Table& t = *tblInstal;
+  Quiet quiet(*this);
+  bool more = t.First();
+  while (more) {
+    if (platform::DirectoryExists(Ansi(t.GetString("DIR")))) {
+      more = t.Next();
+      continue;
+    }
+    auto pos = t.Position();
+    const bool wasLast = !pos || *pos + 1 >= t.RecordCount();
+    CheckTable(t.Delete());
+    more = !wasLast && t.Position().has_value();
+  }
+  t.First();
+  quiet.Finish();
+}
+
+}  // namespace install
