@@ -8,13 +8,13 @@
 #pragma once
 
 #include <QFrame>
+#include <QToolButton>
 #include <functional>
 #include <string>
 
 #include "dialogs/folder_chooser.h"
 #include "dialogs/path_routines.h"
 
-class QToolButton;
 
 namespace dialogs {
 

@@ -9,6 +9,7 @@
 #include "dialogs/edit_and_select_folder.h"
 #include "dialogs/path_routines.h"
 #include "platform/ui.h"
+#include "support/text.h"
 
 namespace dialogs {
 
@@ -192,9 +193,9 @@ void TWorkPath::BrowseMarked(const Slot& slot, bool upperCase) {
   edit->SetText(AddSlash(frame->GetFolder()));
   if (!FolderHoldsFile(edit->Text(), slot.marker))
     platform::ShowMessage(slot.badBrowse, windowTitle().toStdString(), platform::Icon::Error);
-  QString text = QString::fromStdString(AddSlash(edit->Text()));
-  if (upperCase) text = text.toUpper();
-  edit->setText(text);
+  std::string text = AddSlash(edit->Text());
+  if (upperCase) text = text::Utf8Upper(text);
+  edit->SetText(text);
   edit->end(false);
 }
 
