@@ -121,12 +121,25 @@ Status CheckTag(const TagData& tag, size_t index) {
     if (keys[i].second == 0)
       return Status::Invalid(where + "key " + std::to_string(i + 1) + " has record number 0");
     if (i == 0) continue;
-    int c = std::memcmp(keys[i - 1].first.data(), keys[i].first.data(), t.keyLength);
-    if (t.descending) c = -c;
+    const int c = std::memcmp(keys[i - 1].first.data(), keys[i].first.data(), t.keyLength);
     if (c > 0 || (c == 0 && keys[i - 1].second >= keys[i].second))
       return Status::Invalid(where + "keys out of index order at key " + std::to_string(i + 1));
   }
   return Status::Ok();
+}
+
+// Between the ascending order of the API and a descending tag's file order
+// (descending bytes, equal keys still by ascending record): the runs of
+// equal keys change places, each run keeping its own order. The same
+// operation converts both ways.
+std::vector<Key> FlipRuns(std::vector<Key> keys) {
+  std::reverse(keys.begin(), keys.end());
+  for (auto run = keys.begin(); run != keys.end();) {
+    auto end = std::find_if(run, keys.end(), [&](const Key& k) { return k.first != run->first; });
+    std::reverse(run, end);
+    run = end;
+  }
+  return keys;
 }
 
 // Node blocks a tag of n keys needs: the leaves, then each interior level up
@@ -145,9 +158,8 @@ size_t NodeCount(size_t n, uint16_t maxKeys) {
 // and returns the root page; first/last leaf pages through the pointers.
 // Nodes are filled evenly so that every node but a lone root holds at least
 // half of what it can.
-uint32_t AppendTree(std::string& out, const TagData& tag, uint16_t stored, uint16_t item,
+uint32_t AppendTree(std::string& out, const std::vector<Key>& keys, uint16_t stored, uint16_t item,
                     uint16_t maxKeys, uint32_t* firstLeaf, uint32_t* lastLeaf) {
-  const std::vector<Key>& keys = tag.keys;
   auto newBlock = [&out]() {
     size_t off = out.size();
     out.append(kBlockBytes, '\0');
@@ -333,7 +345,10 @@ StatusOr<std::string> Serialize(const std::string& dbfName, const std::vector<Ta
     const size_t h = out.size();
     out.append(kBlockBytes, '\0');
     uint32_t firstLeaf = 0, lastLeaf = 0;
-    const uint32_t root = AppendTree(out, tags[i], stored, item, maxKeys, &firstLeaf, &lastLeaf);
+    const uint32_t root =
+        info.descending
+            ? AppendTree(out, FlipRuns(tags[i].keys), stored, item, maxKeys, &firstLeaf, &lastLeaf)
+            : AppendTree(out, tags[i].keys, stored, item, maxKeys, &firstLeaf, &lastLeaf);
 
     Put32(out, h + kThRoot, root);
     Put32(out, h + kThPages, static_cast<uint32_t>((out.size() - h - kBlockBytes) / kPageBytes));
@@ -462,6 +477,7 @@ StatusOr<std::vector<Key>> ParseKeys(std::string_view file, const std::string& t
     stack.push_back({rightmost, at.depth + 1});
     for (uint32_t i = n; i-- > 0;) stack.push_back({Get32(node, 8 + size_t{i} * item), at.depth + 1});
   }
+  if (tag->info.descending) return FlipRuns(std::move(keys));
   return keys;
 }
 

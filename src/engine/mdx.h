@@ -8,10 +8,16 @@
 // rewrites the whole file atomically (WriteFileAtomically) when the table
 // changes; these functions are the only code that knows the file's bytes.
 //
+// Key lists are always in ascending order of their bytes, equal keys by
+// ascending record number, descending tags included: the file holds a
+// descending tag's keys in descending byte order (equal keys still by
+// ascending record number), and the conversion happens here.
+//
 // Reading never trusts the file: every page number is bounds-checked, loops
 // and over-deep trees are detected, key counts are limited by the block
 // size, and anything that does not hold together is kCorrupt. Keys come back
-// in the order the file holds them, as raw bytes (N and D keys included).
+// as raw bytes (N and D keys included) in the file's order (turned round for
+// a descending tag), not checked against any collation.
 //
 // Keys longer than kMaxStoredKeyLength: the file holds only their first
 // kMaxStoredKeyLength bytes (dBASE's own limit), in the order the caller
@@ -75,8 +81,8 @@ StatusOr<std::vector<Key>> ReadKeys(Env* env, const std::filesystem::path& path,
 // file: more than kMaxTags tags, a tag name empty, longer than 10 bytes or
 // used twice (without regard to case), an expression empty or longer than
 // 220 bytes, a key type other than C/N/D, a key whose size is not the tag's
-// keyLength, record number 0, or keys out of index order (ascending bytes,
-// descending for a descending tag; equal keys by ascending record number).
+// keyLength, record number 0, or keys out of order (ascending bytes, equal
+// keys by ascending record number, each record once).
 // Otherwise the Status of WriteFileAtomically.
 Status Write(Env* env, const std::filesystem::path& path, const std::string& dbfName,
              const std::vector<TagData>& tags, uint8_t languageId);
