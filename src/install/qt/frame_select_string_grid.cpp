@@ -1,10 +1,12 @@
 #include "install/qt/frame_select_string_grid.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <stdexcept>
 
 static void LoadInstallQtResource() { Q_INIT_RESOURCE(vem_install_qt_icons); }
@@ -66,6 +68,9 @@ TFrmSelectStringGrid::TFrmSelectStringGrid(QWidget* parent) : QFrame(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(StringGrid1);
+  // The columns follow the grid's client width, which is known once the
+  // viewport itself has been resized.
+  StringGrid1->viewport()->installEventFilter(this);
 
   // Only a double-click on a data row marks it; the header and the empty
   // area below the rows give no cell.
@@ -87,16 +92,20 @@ void TFrmSelectStringGrid::AddBase(const std::string& name, const ErrorStruct& e
   StringGrid1->setItem(row, 2, new QTableWidgetItem(QString::fromStdString(entry.Path)));
 }
 
-void TFrmSelectStringGrid::resizeEvent(QResizeEvent* event) {
-  QFrame::resizeEvent(event);
-  LayoutColumns();
+bool TFrmSelectStringGrid::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == StringGrid1->viewport() && event->type() == QEvent::Resize) LayoutColumns();
+  return QFrame::eventFilter(watched, event);
 }
 
 void TFrmSelectStringGrid::LayoutColumns() {
+  // Mark column 28 pixels, the name 2w - 2 with w = (client width - 20) / 4,
+  // the path the rest (2w - 2 as well, less the few pixels by which the two
+  // would overrun the client width, so no horizontal scroll bar appears).
+  const int client = StringGrid1->viewport()->width();
+  const int w = (client - 20) / 4;
   StringGrid1->setColumnWidth(0, 28);
-  const int w = (StringGrid1->viewport()->width() - 20) / 4;
   StringGrid1->setColumnWidth(1, 2 * w - 2);
-  StringGrid1->setColumnWidth(2, 2 * w - 2);
+  StringGrid1->setColumnWidth(2, std::min(2 * w - 2, client - 28 - (2 * w - 2)));
 }
 
 }  // namespace install

@@ -34,7 +34,7 @@ class TFrmSelectStringGrid : public QFrame {
   QIcon unmarkedIcon;  // image 2
 
  protected:
-  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void LayoutColumns();

@@ -49,15 +49,19 @@ void SetMissing(QDateTimeEdit* picker, bool missing) {
 RadioGroup::RadioGroup(const QString& caption, const QString& item0, const QString& item1,
                        QWidget* parent)
     : QGroupBox(caption, parent), group_(new QButtonGroup(this)) {
-  auto* layout = new QVBoxLayout(this);
+  // Two short items side by side, long ones one below the other.
+  const bool sideBySide = fontMetrics().horizontalAdvance(item0 + item1) < 420;
+  QBoxLayout* layout = sideBySide ? static_cast<QBoxLayout*>(new QHBoxLayout(this))
+                                  : static_cast<QBoxLayout*>(new QVBoxLayout(this));
   layout->setContentsMargins(8, 2, 8, 4);
-  layout->setSpacing(0);
+  layout->setSpacing(sideBySide ? 24 : 0);
   for (int i = 0; i < 2; ++i) {
     items_[i] = new QRadioButton(i == 0 ? item0 : item1, this);
     items_[i]->setObjectName(QString("item%1").arg(i));
     group_->addButton(items_[i], i);
     layout->addWidget(items_[i]);
   }
+  if (sideBySide) layout->addStretch(1);
 }
 
 int RadioGroup::ItemIndex() const { return group_->checkedId(); }
@@ -184,6 +188,7 @@ TFormIni::TFormIni(QWidget* parent) : QDialog(parent) {
   cbRegio->setMaxVisibleItems(20);
 
   auto* version = new QGridLayout(GroupBox1);
+  version->setVerticalSpacing(4);
   version->addWidget(leNameLabel, 0, 0, 1, 4);
   version->addWidget(leName, 1, 0, 1, 4);
   version->addWidget(leNumberLabel, 2, 0, 1, 4);
