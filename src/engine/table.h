@@ -6,15 +6,23 @@
 // platform::ToHost at Open), then opened shared or exclusively. While open
 // it holds an OFD lock on the .DBF (shared or exclusive; a conflicting
 // holder makes Open fail at once with kLocked), the header and field
-// descriptors, and the keys of every tag of the production index in
-// memory. Rows are read from the file through a small page cache; posts and
+// descriptors, the rows, and the keys of every tag of the production index
+// in memory (the tables this system works with are small). Posts and
 // deletes write the record in place, update the header (record count,
-// date of last update) and then rewrite the .mdx (at the end of a batch when
-// one is open).
+// date of last update), flush, and then rewrite the .mdx (at the end of a
+// batch when one is open). A failed write or flush makes the post fail and
+// leaves the in-memory row as it was.
+//
+// Tags: the .mdx is read only for its tag list (when the header claims it);
+// the keys are rebuilt from the rows at Open. A tag whose expression the
+// engine cannot evaluate (anything but character columns joined by "+") is
+// left out, and so disappears from the file at the next rewrite.
 //
 // The view: rows not marked deleted, in the order of the active tag (or
 // natural record order when no tag is active), restricted by the filter
-// when filtering is on. The cursor is a position in that view.
+// when filtering is on. The cursor is a position in that view. The view is
+// cached and rebuilt on the first access after a change, so MoveTo,
+// Position and RecordCount are O(1) between changes.
 //
 // Character values: read without trailing blanks, written blank-padded and
 // cut to the column width. No code-page conversion happens here: bytes pass
@@ -101,7 +109,11 @@ class Table {
   // header, and loads the production index when the header claims one and
   // the .mdx exists (found without regard to letter case). A named active
   // tag that is missing, or an unreadable .mdx while a tag is asked for,
-  // makes Open fail. kNotFound, kLocked, kCorrupt or kIoError.
+  // makes Open fail. kNotFound, kLocked, kCorrupt, kUnsupported (dBASE 7)
+  // or kIoError. A file that cannot be opened for writing is opened
+  // read-only; posts then fail with kIoError. A filter text set while
+  // closed is resolved here (kInvalidArgument for an unknown column). The
+  // first row of the view becomes current (no afterScroll).
   Status Open();
   void Close();
   bool IsOpen() const;
@@ -112,7 +124,9 @@ class Table {
   // the tag is missing) or while open (fails when missing; nothing changes).
   Status SetActiveTag(std::string_view name);
   const std::string& ActiveTag() const;
-  // Re-reads the tag list from the .mdx (empty when there is none).
+  // Re-reads the tag list from the .mdx (empty when there is none or the
+  // header does not claim it). Works while closed too (reads the files
+  // without locking; kCorrupt for an unreadable .mdx).
   Status RefreshTagDefs();
   std::vector<TagDef> Tags() const;
   bool HasTag(std::string_view name) const;
@@ -141,8 +155,12 @@ class Table {
   size_t RecordCount() const;  // rows in the view
   bool First();
   bool Last();
+  // First, Last, Next, Prior, MoveTo, Seek and GotoBookmark end a pending
+  // edit without posting it.
   bool Next();   // false (and Eof) after the last row
   bool Prior();  // false (and Bof) before the first row
+  // Eof: the view is empty or a Next found no further row; Bof likewise
+  // for Prior. First, Last and the other moves clear both.
   bool Eof() const;
   bool Bof() const;
   bool IsEmpty() const;
@@ -162,17 +180,22 @@ class Table {
   bool BookmarkValid(Bookmark mark) const;
 
   // --- editing ---
-  // Append starts a new blank row; Edit starts editing the current row
-  // (false when there is none). SetField* change the pending row; Post
-  // writes it (the appended row gets the next record number and becomes
-  // current); Cancel drops it.
+  // Append starts a new blank row (dropping an unposted pending row); Edit
+  // starts editing the current row (false when there is none, or while
+  // appending). SetField* change the pending row (kInvalidArgument when not
+  // editing, or for a value the column type cannot hold; kUnsupported for
+  // memo and unknown types); Post writes it (the appended row gets the next
+  // record number, after rows another program appended meanwhile, and
+  // becomes current); Cancel drops it. A Post that fails keeps the pending
+  // row, so it can be posted again or cancelled.
   void Append();
   bool Edit();
   Status Post();
   void Cancel();
   bool Editing() const;
   // Marks the current row deleted; the next row of the view becomes
-  // current, or the last when it was the last.
+  // current, or the last when it was the last. kNotFound without a current
+  // row. Deleted rows stay indexed (as dBASE keeps them) until a pack.
   Status Delete();
   // Re-reads header and rows from the file (after another writer).
   Status Refresh();
@@ -186,7 +209,9 @@ class Table {
   Status SetString(std::string_view field, std::string_view value);
   Status SetBool(std::string_view field, bool value);
 
-  // --- events (called after the operation succeeded) ---
+  // --- events (called after the operation succeeded; afterScroll also
+  // after a post or delete that changed the current row, and after a filter
+  // change that did) ---
   std::function<void(Table&)> afterPost;
   std::function<void(Table&)> afterDelete;
   std::function<void(Table&)> afterScroll;  // the current row changed
@@ -207,15 +232,22 @@ class Table {
   std::unique_ptr<Impl> impl_;
 };
 
-// Removes rows marked deleted from a closed table file: a new file is
-// written beside it and renamed over it. Needs the exclusive lock. The
-// production index, when the header claims one and it exists, is rebuilt.
+// Removes rows marked deleted from a closed table file (Windows or host
+// form): a new file is written beside it and renamed over it. Needs the
+// exclusive lock (kLocked at once otherwise); kNotFound for a missing file.
+// The production index, when the header claims one and it exists, is
+// rebuilt with the new record numbers; a claim without a readable .mdx is
+// cleared. docs/FORMATS.md has the details.
 Status PackTable(const std::string& path);
 
 // Runs one local SQL statement (ALTER TABLE ... ADD/DROP ..., UPDATE ... SET
 // col = col | CAST(col AS CHAR(n))). The table is named by a quoted full
 // path in Windows or host form. One atomic rewrite per statement: a failing
-// statement changes nothing.
+// statement changes nothing. Keeps header byte 29 and rebuilds a claimed
+// production index for the new layout (tags whose columns vanished are
+// dropped). Errors (kInvalidArgument, kNotFound, kLocked, kCorrupt,
+// kIoError) name the statement and what was wrong. The grammar is in
+// engine/sql.h.
 Status ExecuteSql(std::string_view statement);
 
 }  // namespace engine

@@ -1,0 +1,1 @@
+ALTER TABLE "/tmp/x.dbf" DROP BAZ_, ADD BAZ_ CHAR(4)

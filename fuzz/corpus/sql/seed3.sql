@@ -1,0 +1,1 @@
+alter table 'x' add N numeric(6,1), add B boolean, add M blob

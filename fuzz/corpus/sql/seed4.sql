@@ -1,0 +1,1 @@
+UPDATE 'x' SET A = B, C = 'it''s'
