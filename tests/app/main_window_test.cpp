@@ -591,6 +591,42 @@ TEST_F(MainWindowTest, ErrorsInsideACommandAreShownAndWorkGoesOn) {
   EXPECT_EQ(Model().rowCount(), 4);
 }
 
+TEST_F(MainWindowTest, ShortcutKeysInTheListRunTheirCommands) {
+  ASSERT_TRUE(Start());
+  window->show();
+  window->activateWindow();
+  if (!QTest::qWaitForWindowActive(window.get())) GTEST_SKIP() << "no active window here";
+  window->dbgBases->setFocus();
+  SelectRow(1);
+
+  ui.Script({Answer::No});
+  QTest::keyClick(window->dbgBases, Qt::Key_Delete);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find(kTsn), std::string::npos);
+
+  std::string caption;
+  auto captureAndReject = [&] {
+    QTimer::singleShot(0, [&] {
+      if (auto* dialog = Modal<dialogs::TfChgBaz>()) {
+        caption = dialog->windowTitle().toStdString();
+        dialog->reject();
+      }
+    });
+  };
+  captureAndReject();
+  QTest::keyClick(window->dbgBases, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(caption, "Редактирование записи");
+  caption.clear();
+  // The closed dialog may have taken the activation with it.
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  captureAndReject();
+  QTest::keyClick(window->dbgBases, Qt::Key_Insert);
+  QApplication::processEvents();
+  EXPECT_EQ(caption, "Добавление записи");
+}
+
 // ---- close ------------------------------------------------------------------
 
 TEST_F(MainWindowTest, CloseWithoutChangesAsksNothing) {
@@ -627,6 +663,24 @@ TEST_F(MainWindowTest, CloseNoPutsTheTableBack) {
   window.reset();
   EXPECT_EQ(ReadAll(tableHost), original);
   EXPECT_FALSE(fs::exists(pkg.Host("C:\\VEM\\SM_R\\INSTALL.APP")));
+}
+
+// A restore that fails is reported with the place of the copy, and the
+// window still closes (the table is already closed by then).
+TEST_F(MainWindowTest, CloseNoWithAFailedRestoreTellsWhereTheCopyIs) {
+  ASSERT_TRUE(Start());
+  window->show();
+  window->actDeleteInvalidBase->trigger();
+  const std::string copy = window->Session().BackupCopy().CopyName();
+  ASSERT_FALSE(copy.empty());
+  fs::remove(copy);
+  ui.Script({Answer::No});
+  EXPECT_TRUE(window->close());
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_NE(ui.messages[1].text.find("C:\\VEM\\SM_R\\INSTAL.DBF"), std::string::npos);
+  EXPECT_NE(ui.messages[1].text.find(copy), std::string::npos);
+  EXPECT_EQ(ui.messages[1].icon, platform::Icon::Error);
+  window.reset();
 }
 
 TEST_F(MainWindowTest, CloseYesKeepsTheChanges) {
