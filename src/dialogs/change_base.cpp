@@ -164,7 +164,10 @@ bool TfChgBaz::FormCloseQuery(int result) {
     changes_ = Changes{};
     return true;
   }
-  if (FrameSelectFolderDir->Edit->IsInvalid()) {
+  // An empty directory is no base directory either: it holds no N_POZ.DBF,
+  // although emptying the edit leaves its earlier mark.
+  FolderEdit* edit = FrameSelectFolderDir->Edit;
+  if (edit->IsInvalid() || edit->text().trimmed().isEmpty()) {
     platform::ShowMessage(kBadPath, windowTitle().toStdString(), platform::Icon::Warning,
                           platform::Buttons::Ok, platform::Modality::Task);
     leName->setText(QString::fromStdString(shownName_));

@@ -3,7 +3,8 @@
 // SetBase, shows it with exec(), and after OK reads GetBase and
 // GetChanges. It writes nothing itself. A directory must hold N_POZ.DBF:
 // the edit turns red when it does not, and OK is then refused with a
-// warning (and the shown values put back). Picking a folder with the browse
+// warning (and the shown values put back); an empty directory is refused
+// the same way. Picking a folder with the browse
 // button fills the name (in add mode) and the type from the folder's
 // NB.INI.
 #pragma once

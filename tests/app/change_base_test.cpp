@@ -113,6 +113,26 @@ TEST_F(ChangeBaseTest, OkOnMissingMarkerRefusesAndRestores) {
   EXPECT_FALSE(dialog.GetChanges().Any());
 }
 
+// Emptying the directory leaves the edit green, but an empty directory is
+// no base: OK is refused as for a folder without N_POZ.DBF.
+TEST_F(ChangeBaseTest, OkOnEmptyDirectoryIsRefused) {
+  for (const char* shown : {"C:\\NB\\GESN2001\\", ""}) {
+    TfChgBaz dialog;
+    dialog.SetBase({"ГЭСН", "G", shown});
+    ui.messages.clear();
+    app_test::WhenShown([&] {
+      dialog.FrameSelectFolderDir->Edit->setText("");
+      EXPECT_NE(dialog.FrameSelectFolderDir->Edit->GetMark(), Mark::Invalid);
+      dialog.bbOK->click();
+      EXPECT_TRUE(dialog.isVisible()) << shown;
+      dialog.bbCancel->click();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Rejected) << shown;
+    ASSERT_EQ(ui.messages.size(), 1u) << shown;
+    EXPECT_EQ(ui.messages[0].text, "Неверно указан путь к базе!\nОтсутствует файл N_POZ.DBF");
+  }
+}
+
 TEST_F(ChangeBaseTest, ChangeFlagsAfterOk) {
   struct Step {
     const char* name;
