@@ -17,6 +17,8 @@ void TdmInstall::RegisterBases(const nsBase::VBases& bases) {
   engine::Table& t = *tblInstal;
   FilterBases();
   t.First();
+  // One index rewrite for the whole list instead of one per appended row.
+  Quiet quiet(*this);
   TKeeperIndex keeper;
   keeper.KeepAndSetIndex(&t, "VidDir");
   // The key of tag VidDir is VID's stored bytes followed by DIR's.
@@ -35,6 +37,7 @@ void TdmInstall::RegisterBases(const nsBase::VBases& bases) {
     detail::Post(t);
   }
   keeper.RestoreIndex();
+  quiet.Finish();
 }
 
 bool TdmInstall::ApplyRecord(const nsBase::SRecord& record, TypeAction action) {
