@@ -715,6 +715,7 @@ Status Table::Post() {
     return Status::Invalid("table " + m.Name() + ": there is no row being edited to post");
   }
   uint32_t rec;
+  bool keepView = false;
   if (m.mode == Impl::Mode::kAppend) {
     // Rows another program appended since the table was read come first.
     std::string countBytes;
@@ -737,6 +738,16 @@ Status Table::Post() {
     for (index::Tag& tag : m.tags) {
       tag.keys.emplace(index::MakeKey(tag.expr, m.data.layout, m.pending), rec);
     }
+    // In natural order a new row can only join the end of the view, so the
+    // cached view is extended instead of rebuilt.
+    if (m.viewValid && m.active < 0) {
+      m.posOf.resize(size_t(rec) + 1, 0);
+      if (m.Passes(rec)) {
+        m.view.push_back(rec);
+        m.posOf[rec] = static_cast<uint32_t>(m.view.size());
+      }
+      keepView = true;
+    }
   } else {
     rec = m.editRec;
     Status st = m.file->WriteAt(m.RecordOffset(rec), m.pending);
@@ -746,16 +757,26 @@ Status Table::Post() {
       return Status::IoError("row of table " + m.Name() + " was not written: " + st.message());
     }
     std::string_view old = m.data.Record(rec);
-    for (index::Tag& tag : m.tags) {
-      tag.keys.erase({index::MakeKey(tag.expr, m.data.layout, old), rec});
-      tag.keys.emplace(index::MakeKey(tag.expr, m.data.layout, m.pending), rec);
+    // The cached view survives an edit that keeps the row's key in the
+    // active order and its place in or out of the view; rebuilding it after
+    // every post made a walk that edits every row quadratic.
+    bool orderKept = true;
+    for (size_t i = 0; i < m.tags.size(); ++i) {
+      index::Tag& tag = m.tags[i];
+      std::string oldKey = index::MakeKey(tag.expr, m.data.layout, old);
+      std::string newKey = index::MakeKey(tag.expr, m.data.layout, m.pending);
+      if (int(i) == m.active && oldKey != newKey) orderKept = false;
+      tag.keys.erase({std::move(oldKey), rec});
+      tag.keys.emplace(std::move(newKey), rec);
     }
+    const bool wasInView = m.viewValid && rec < m.posOf.size() && m.posOf[rec] != 0;
     m.data.records.replace(size_t(rec - 1) * m.data.layout.recordLength,
                            m.data.layout.recordLength, m.pending);
+    keepView = m.viewValid && orderKept && wasInView == m.Passes(rec);
   }
   m.mode = Impl::Mode::kBrowse;
   m.pending.clear();
-  m.Invalidate();
+  if (!keepView) m.Invalidate();
   uint32_t before = m.current;
   m.current = rec;
   m.Relocate();
