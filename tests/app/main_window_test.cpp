@@ -4,6 +4,8 @@
 // built program.
 #include <gtest/gtest.h>
 
+#include "common/strict.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -691,7 +693,7 @@ TEST_F(MainWindowTest, CloseYesKeepsTheChanges) {
   EXPECT_TRUE(window->close());
   window.reset();
   auto table = testing_support::ReadWithDbfread(tableHost);
-  if (!table) GTEST_SKIP() << "dbfread is not available";
+  if (!table) VEM_SKIP_UNLESS_STRICT("dbfread is not available");
   std::vector<std::string> bases;
   for (const auto& row : table->rows)
     if (row.at("VID") == "b") bases.push_back(row.at("NAIM"));
@@ -702,10 +704,9 @@ TEST_F(MainWindowTest, CloseYesKeepsTheChanges) {
 // ---- the built program ------------------------------------------------------
 
 TEST(ProgramTest, SecondCopyIsRefused) {
-  const char* binaryDir = std::getenv("VEM_BINARY_DIR");
-  if (!binaryDir) GTEST_SKIP() << "VEM_BINARY_DIR not set";
+  const char* binaryDir = testing_support::BinaryDir();
   const QString program = QString::fromStdString(std::string(binaryDir) + "/src/app/vem-config");
-  if (!fs::exists(program.toStdString())) GTEST_SKIP() << "vem-config not built";
+  if (!fs::exists(program.toStdString())) VEM_SKIP_UNLESS_STRICT("vem-config not built");
 
   testing_support::TempPackage pkg;
   demo::MakeDemoPackage(pkg.root());

@@ -1,6 +1,8 @@
 #include "dbf/wdbffile.h"
 
 #include <gtest/gtest.h>
+
+#include "common/strict.h"
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -479,7 +481,7 @@ TEST_F(WDbfFileTest, PackRemovesDeletedRows) {
   ASSERT_TRUE(service.PackTable(kTable, true));
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(dbf_test::HeaderByte(host, 4), 2);  // record count
-  if (!dbf_test::DbfreadAvailable()) GTEST_SKIP() << "dbfread not installed";
+  if (!dbf_test::DbfreadAvailable()) VEM_SKIP_UNLESS_STRICT("dbfread not installed");
   const dbf_test::ReadBack back = dbf_test::ReadWithDbfread(host);
   ASSERT_TRUE(back.ok) << back.error;
   EXPECT_EQ(back.deleted, 0);
@@ -564,7 +566,7 @@ TEST_P(ResizeTest, KeepsValuesAndMovesTheColumnLast) {
   }
   for (const std::string& s : statements) EXPECT_NE(s.rfind("FAILED", 0), 0u) << s;
 
-  if (!dbf_test::DbfreadAvailable()) GTEST_SKIP() << "dbfread not installed";
+  if (!dbf_test::DbfreadAvailable()) VEM_SKIP_UNLESS_STRICT("dbfread not installed");
   const dbf_test::ReadBack back = dbf_test::ReadWithDbfread(host);
   ASSERT_TRUE(back.ok) << back.error;
   EXPECT_EQ(back.fields, c.expectedFields);

@@ -2,6 +2,8 @@
 // tag name, and the real sample tables with their production indexes.
 #include <gtest/gtest.h>
 
+#include "common/strict.h"
+
 #include <cstdlib>
 
 #include "engine/index.h"
@@ -178,8 +180,7 @@ TEST_F(IndexTest, RefreshTagDefsWhileClosedReadsTheFile) {
 }
 
 std::filesystem::path DataDir() {
-  const char* src = std::getenv("VEM_SOURCE_DIR");
-  return std::filesystem::path(src ? src : ".") / "tests" / "engine" / "data";
+  return std::filesystem::path(testing_support::SourceDir()) / "tests" / "engine" / "data";
 }
 
 TEST(SampleTables, DiscoOpensWithItsTagInTheFilesOrder) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/strict.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,8 +24,7 @@ namespace fs = std::filesystem;
 using platform::ErrorCode;
 
 fs::path DataDir() {
-  const char* src = std::getenv("VEM_SOURCE_DIR");
-  return fs::path(src ? src : ".") / "tests" / "engine" / "data";
+  return fs::path(testing_support::SourceDir()) / "tests" / "engine" / "data";
 }
 
 std::string ReadBytes(const fs::path& p) {
@@ -405,7 +406,7 @@ TEST(MdxSamples, BdeSampleIdTagMatchesTheTable) {
 
 void ExpectPerlAgrees(const fs::path& mdx) {
   std::optional<TagKeys> perl = PerlKeys(mdx);
-  if (!perl) GTEST_SKIP() << "perl with XBase::Index is not installed";
+  if (!perl) VEM_SKIP_UNLESS_STRICT("perl with XBase::Index is not installed");
   const std::string bytes = ReadBytes(mdx);
   StatusOr<std::vector<TagInfo>> list = ParseTagList(bytes);
   ASSERT_TRUE(list.ok()) << list.status().ToString();
@@ -428,7 +429,7 @@ void ExpectPerlAgrees(const fs::path& mdx) {
 // interior keys route every probe to the right leaf (each is the largest
 // key below it, equal keys included).
 void ExpectPerlSeeksAgree(const fs::path& mdx, const std::string& tag) {
-  if (!PerlKeys(mdx)) GTEST_SKIP() << "perl with XBase::Index is not installed";
+  if (!PerlKeys(mdx)) VEM_SKIP_UNLESS_STRICT("perl with XBase::Index is not installed");
   StatusOr<std::vector<Key>> keys = ParseKeys(ReadBytes(mdx), tag);
   ASSERT_TRUE(keys.ok() && !keys->empty());
   const size_t width = keys->front().first.size();

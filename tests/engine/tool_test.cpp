@@ -1,6 +1,8 @@
 // The vem-dbf tool's output lines and exit status.
 #include <gtest/gtest.h>
 
+#include "common/strict.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <sys/wait.h>
@@ -11,8 +13,7 @@
 namespace {
 
 std::string Tool() {
-  const char* bin = std::getenv("VEM_BINARY_DIR");
-  return std::string(bin ? bin : ".") + "/tools/vem-dbf";
+  return std::string(testing_support::BinaryDir()) + "/tools/vem-dbf";
 }
 
 std::string RunTool(const std::string& args, int* rc) {
@@ -27,7 +28,7 @@ std::string RunTool(const std::string& args, int* rc) {
 }
 
 TEST(VemDbf, DumpTagsPackSqlAndErrors) {
-  if (std::system(("test -x " + Tool()).c_str()) != 0) GTEST_SKIP() << "vem-dbf not built";
+  if (std::system(("test -x " + Tool()).c_str()) != 0) VEM_SKIP_UNLESS_STRICT("vem-dbf not built");
   engine_test::TempDir dir;
   engine_test::DbfSpec spec;
   spec.columns = {{"VID", 'C', 1}, {"NAIM", 'C', 8}, {"YES", 'L', 1}};
