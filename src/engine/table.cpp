@@ -765,7 +765,8 @@ Status Table::Post() {
       index::Tag& tag = m.tags[i];
       std::string oldKey = index::MakeKey(tag.expr, m.data.layout, old);
       std::string newKey = index::MakeKey(tag.expr, m.data.layout, m.pending);
-      if (int(i) == m.active && oldKey != newKey) orderKept = false;
+      if (oldKey == newKey) continue;  // most edits leave most tags alone
+      if (int(i) == m.active) orderKept = false;
       tag.keys.erase({std::move(oldKey), rec});
       tag.keys.emplace(std::move(newKey), rec);
     }
