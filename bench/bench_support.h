@@ -46,6 +46,8 @@ double Seconds(Fn&& fn);
 // ("BM_Pack/100000") while printing as the console reporter does.
 class CollectingReporter : public benchmark::ConsoleReporter {
  public:
+  // Plain text: the output usually goes to a file.
+  CollectingReporter() : ConsoleReporter(OO_Tabular) {}
   void ReportRuns(const std::vector<Run>& runs) override;
   std::map<std::string, double> seconds;              // by run name
   std::map<std::string, std::map<std::string, double>> counters;
