@@ -13,33 +13,13 @@
 #include "platform/fs.h"
 #include "platform/paths.h"
 #include "platform/ui.h"
+#include "platform/unique_fd.h"
 
 namespace {
 
 constexpr off_t kProductionIndexFlagOffset = 28;
 const char kHeaderEditCaption[] = "Удаление индексов";
-
-// A file descriptor closed at scope end.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  // Closes now; false when close reports an error (a lost write).
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
+using Fd = platform::UniqueFd;
 
 // Opens a Windows-form (or host) path; -1 when it maps to no host file or
 // the open fails.

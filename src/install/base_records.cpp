@@ -87,21 +87,9 @@ bool TdmInstall::DeleteBase() {
 
 void TdmInstall::DeleteMissingBases() {
   if (!tblInstal) return;
-  engine::Table& t = *tblInstal;
-  Quiet quiet(*this);
-  bool more = t.First();
-  while (more) {
-    if (platform::DirectoryExists(Ansi(t.GetString("DIR")))) {
-      more = t.Next();
-      continue;
-    }
-    auto pos = t.Position();
-    const bool wasLast = !pos || *pos + 1 >= t.RecordCount();
-    CheckTable(t.Delete());
-    more = !wasLast && t.Position().has_value();
-  }
-  t.First();
-  quiet.Finish();
+  DeleteShownRowsWhere(
+      [](const engine::Table& t) { return !platform::DirectoryExists(Ansi(t.GetString("DIR"))); },
+      true);
 }
 
 }  // namespace install

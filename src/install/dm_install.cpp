@@ -369,14 +369,20 @@ void TdmInstall::CloseInstall() {
 
 void TdmInstall::DeleteInvalidRows() {
   if (!tblInstal) return;
+  DeleteShownRowsWhere([](const engine::Table& t) {
+    const std::string vid = t.GetString("VID");
+    return vid.empty() ||
+           (vid == nsBase::kBaseKind && t.GetString("DIR").find(':') == std::string::npos);
+  }, false);
+}
+
+void TdmInstall::DeleteShownRowsWhere(const std::function<bool(const engine::Table&)>& doomed,
+                                      bool firstAfter) {
   engine::Table& t = *tblInstal;
   Quiet quiet(*this);
   bool more = t.First();
   while (more) {
-    const std::string vid = t.GetString("VID");
-    const bool invalid =
-        vid.empty() || (vid == nsBase::kBaseKind && t.GetString("DIR").find(':') == std::string::npos);
-    if (!invalid) {
+    if (!doomed(t)) {
       more = t.Next();
       continue;
     }
@@ -387,6 +393,7 @@ void TdmInstall::DeleteInvalidRows() {
     CheckTable(t.Delete());
     more = !wasLast && t.Position().has_value();
   }
+  if (firstAfter) t.First();
   quiet.Finish();
 }
 

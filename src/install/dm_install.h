@@ -29,6 +29,7 @@
 // directories dialog's edits, and the overlap dialog.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -189,6 +190,12 @@ class TdmInstall {
     engine::Table* table_;
     bool done_ = false;
   };
+  // Walks the rows the table shows from the first and deletes each one the
+  // predicate picks (the row that follows becomes current and is examined
+  // next), with the list not redrawn; with firstAfter the first row is
+  // current at the end.
+  void DeleteShownRowsWhere(const std::function<bool(const engine::Table&)>& doomed,
+                            bool firstAfter);
   void ConnectEvents();
   void DisconnectEvents();
   std::string CurrentIdentAnsi() const;

@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "platform/paths.h"
+#include "platform/unique_fd.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -27,28 +28,7 @@ bool StatHost(std::string_view path, struct stat& st) {
   auto host = Host(path);
   return host && ::stat(host->c_str(), &st) == 0;
 }
-
-// Closes a descriptor on every way out.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-  // Closes now and reports whether the close (the last write-back) worked.
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
+using Fd = platform::UniqueFd;
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
@@ -125,7 +105,7 @@ bool CopyFile(std::string_view from, std::string_view to) {
   }
 
   Fd in(::open(src->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!in.ok()) return false;
+  if (!in.valid()) return false;
   struct stat srcStat;
   if (::fstat(in.get(), &srcStat) != 0 || !S_ISREG(srcStat.st_mode)) return false;
   if (::stat(dst.c_str(), &dstStat) == 0 && dstStat.st_dev == srcStat.st_dev &&
@@ -135,7 +115,7 @@ bool CopyFile(std::string_view from, std::string_view to) {
   fs::path dir = dst.parent_path();
   std::string temp = (dir / ("." + dst.filename().native() + ".XXXXXX")).native();
   Fd out(::mkstemp(temp.data()));
-  if (!out.ok()) return false;
+  if (!out.valid()) return false;
   bool ok = CopyContent(in.get(), out.get()) &&
             ::fchmod(out.get(), srcStat.st_mode & 0777) == 0 && ::fsync(out.get()) == 0;
   ok = out.Close() && ok;
@@ -199,7 +179,7 @@ std::optional<std::string> ReadFileBytes(std::string_view path) {
   if (!host) return std::nullopt;
   // O_NONBLOCK: a fifo at the path must not hang the program.
   Fd fd(::open(host->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd.ok()) return std::nullopt;
+  if (!fd.valid()) return std::nullopt;
   struct stat st;
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   std::string bytes;
