@@ -64,6 +64,17 @@ struct Table::Impl {
   int batch = 0;
   bool indexDirty = false;
   bool scrollPending = false;
+  bool syncPending = false;  // rows written inside a batch, not yet flushed
+
+  // Flushes the rows just written, or, inside a batch, notes that the
+  // outermost EndBatch must: one flush per walk instead of one per row.
+  Status SyncRows() {
+    if (batch > 0) {
+      syncPending = true;
+      return Status::Ok();
+    }
+    return file->Sync();
+  }
 
   std::string Name() const {
     if (directory.empty()) return fileName;
@@ -303,7 +314,7 @@ Status Table::Open() {
   m.open = true;
   m.mode = Impl::Mode::kBrowse;
   m.batch = 0;
-  m.indexDirty = m.scrollPending = false;
+  m.indexDirty = m.scrollPending = m.syncPending = false;
   m.Invalidate();
   m.current = 0;
   m.lastPos = 0;
@@ -314,6 +325,7 @@ Status Table::Open() {
 void Table::Close() {
   Impl& m = *impl_;
   if (!m.open) return;
+  if (m.syncPending) (void)m.file->Sync();
   if (m.indexDirty) (void)m.WriteIndexNow();
   m.mode = Impl::Mode::kBrowse;
   m.pending.clear();
@@ -322,7 +334,7 @@ void Table::Close() {
   m.data = {};
   for (index::Tag& t : m.tags) t.keys.clear();
   m.batch = 0;
-  m.indexDirty = m.scrollPending = false;
+  m.indexDirty = m.scrollPending = m.syncPending = false;
   m.current = 0;
   m.eof = m.bof = true;
   m.Invalidate();
@@ -728,7 +740,7 @@ Status Table::Post() {
     bytes += dbf::kEofByte;
     st = m.file->WriteAt(m.RecordOffset(rec), bytes);
     if (st.ok()) st = m.WriteHeaderDateAndCount(rec);
-    if (st.ok()) st = m.file->Sync();
+    if (st.ok()) st = m.SyncRows();
     if (!st.ok()) {
       return Status::IoError("row of table " + m.Name() + " was not written: " + st.message());
     }
@@ -752,7 +764,7 @@ Status Table::Post() {
     rec = m.editRec;
     Status st = m.file->WriteAt(m.RecordOffset(rec), m.pending);
     if (st.ok()) st = m.WriteHeaderDateAndCount(m.data.count);
-    if (st.ok()) st = m.file->Sync();
+    if (st.ok()) st = m.SyncRows();
     if (!st.ok()) {
       return Status::IoError("row of table " + m.Name() + " was not written: " + st.message());
     }
@@ -803,7 +815,7 @@ Status Table::Delete() {
   uint32_t rec = m.current;
   Status st = m.file->WriteAt(m.RecordOffset(rec), std::string(1, dbf::kDeletedMark));
   if (st.ok()) st = m.WriteHeaderDateAndCount(m.data.count);
-  if (st.ok()) st = m.file->Sync();
+  if (st.ok()) st = m.SyncRows();
   if (!st.ok()) {
     return Status::IoError("row of table " + m.Name() + " was not deleted: " + st.message());
   }
@@ -911,7 +923,15 @@ Status Table::EndBatch() {
   if (m.batch == 0) return Status::Ok();
   if (--m.batch > 0) return Status::Ok();
   Status st;
-  if (m.indexDirty && m.open) st = m.WriteIndexNow();
+  if (m.syncPending && m.open) {
+    m.syncPending = false;
+    st = m.file->Sync();
+    if (!st.ok()) st = Status::IoError("rows of table " + m.Name() + " were not flushed: " + st.message());
+  }
+  if (m.indexDirty && m.open) {
+    Status ist = m.WriteIndexNow();
+    if (st.ok()) st = ist;
+  }
   if (m.scrollPending) {
     m.scrollPending = false;
     if (m.open && afterScroll) afterScroll(*this);

@@ -217,9 +217,12 @@ class Table {
   std::function<void(Table&)> afterScroll;  // the current row changed
 
   // --- batch bracket (nests) ---
-  // While a batch is open, index rewrites are held back and afterScroll is
-  // not fired; EndBatch of the outermost level writes the index and fires
-  // afterScroll once. Status of the held-back write is returned.
+  // While a batch is open, index rewrites and the flush of written rows are
+  // held back and afterScroll is not fired; EndBatch of the outermost level
+  // flushes the table file, writes the index and fires afterScroll once.
+  // A failed held-back flush or index write is returned there (each row's
+  // own write is still checked by its Post or Delete). Close flushes what
+  // a batch left pending.
   void BeginBatch();
   Status EndBatch();
 

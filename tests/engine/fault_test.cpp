@@ -128,4 +128,33 @@ INSTANTIATE_TEST_SUITE_P(
                                          FaultInjectionEnv::Op::kRename)),
     CaseName);
 
+// Inside a batch the rows are flushed once, at its end, and a flush that
+// fails there is reported by EndBatch rather than lost.
+TEST(BatchFlush, OneFlushPerWalkAndItsFailureIsReported) {
+  for (bool fail : {false, true}) {
+    SCOPED_TRACE(fail ? "flush fails" : "flush works");
+    TempDir dir;
+    auto path = dir / "INSTAL.DBF";
+    WriteAll(path, engine_test::MakeDbf(engine_test::InstalSpec()));
+    FaultInjectionEnv env;
+    engine_test::ScopedEnv scoped(&env);
+    auto t = OpenTable(path);
+    ASSERT_TRUE(t);
+    env.Arm(FaultInjectionEnv::Op::kSync, fail ? 1 : 1000);
+    t->BeginBatch();
+    int edited = 0;
+    for (bool more = t->First(); more; more = t->Next()) {
+      ASSERT_TRUE(t->Edit());
+      ASSERT_TRUE(t->SetString("BAZ_", "W").ok());
+      ASSERT_TRUE(t->Post().ok()) << "a row's own write does not wait for the flush";
+      ++edited;
+    }
+    ASSERT_GT(edited, 1);
+    EXPECT_EQ(env.syncs(), 0) << "no flush before the batch ends";
+    const engine::Status st = t->EndBatch();
+    EXPECT_EQ(env.syncs(), 1);
+    EXPECT_EQ(st.ok(), !fail) << st.ToString();
+  }
+}
+
 }  // namespace

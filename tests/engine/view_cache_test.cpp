@@ -39,7 +39,9 @@ void AppendRow(engine::Table& t, const char* vid, const char* naim) {
 std::unique_ptr<engine::Table> Configure(const std::filesystem::path& path, const ViewCase& c) {
   auto t = OpenTable(path);
   if (!t) return t;
-  if (*c.tag) EXPECT_TRUE(t->SetActiveTag(c.tag).ok());
+  if (*c.tag) {
+    EXPECT_TRUE(t->SetActiveTag(c.tag).ok());
+  }
   if (c.predicate) {
     t->SetFilterPredicate([](const engine::Table& r) { return r.GetString("BAZ_") != "DROP"; });
   } else if (*c.filter) {
@@ -61,7 +63,7 @@ TEST_P(ViewCacheTest, ViewAfterPostsEqualsAFreshlyBuiltView) {
   {
     engine::Table setup;
     setup.SetTableName(path.string());
-    ASSERT_TRUE(setup.AddTag({"Naim", "NAIM"}).ok());
+    ASSERT_TRUE(setup.AddTag({"Naim", "NAIM", engine::kExpression, "NAIM"}).ok());
   }
   auto t = Configure(path, c);
   ASSERT_TRUE(t);
@@ -77,7 +79,9 @@ TEST_P(ViewCacheTest, ViewAfterPostsEqualsAFreshlyBuiltView) {
   ASSERT_TRUE(fresh);
   EXPECT_EQ(count, fresh->RecordCount());
   EXPECT_EQ(Rows(*t, {"VID", "NAIM", "BAZ_"}), Rows(*fresh, {"VID", "NAIM", "BAZ_"}));
-  if (current != 0) EXPECT_TRUE(fresh->GotoBookmark({current})) << "current row left the view";
+  if (current != 0) {
+    EXPECT_TRUE(fresh->GotoBookmark({current})) << "current row left the view";
+  }
   for (uint32_t rec = 1; rec <= 8; ++rec)
     EXPECT_EQ(inView[rec - 1], fresh->BookmarkValid({rec})) << "record " << rec;
 }
