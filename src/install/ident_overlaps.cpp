@@ -42,6 +42,7 @@ bool TdmInstall::CheckIdentOverlaps() {
   if (!tblInstal) return true;
   engine::Table& t = *tblInstal;
   bool result = true;
+  bool deleted = false;
   FilterBases();
 
   // One pass counts the base rows of each identifier (padded to the column
@@ -79,13 +80,19 @@ bool TdmInstall::CheckIdentOverlaps() {
     }
     for (size_t i = 0; i < entries.size() && i < rows.size(); ++i) {
       if (entries[i].Keep) continue;
-      if (t.GotoBookmark(rows[i])) CheckTable(t.Delete());
+      if (t.GotoBookmark(rows[i])) {
+        CheckTable(t.Delete());
+        deleted = true;
+      }
     }
     t.First();
   }
 
   UnFiltering();
   FilterBases();
+  // The deletions reported the rows shown without a filter; the status bar
+  // is to count the bases that stayed.
+  if (deleted) tblInstalAfterDelete();
   return result;
 }
 

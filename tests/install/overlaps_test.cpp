@@ -41,6 +41,12 @@ TEST_P(OverlapTest, UserKeepsOneBasePerIdentifier) {
     EXPECT_EQ(m.modality, platform::Modality::Task);
   }
   EXPECT_THAT(OracleColumn("b", "DIR"), ElementsAreArray(c.remainingDirs));
+  if (c.started) {
+    // The status bar counts the bases that stayed, not the rows shown while
+    // one identifier was being resolved.
+    EXPECT_EQ(session->BaseCount(), static_cast<int>(c.remainingDirs.size()));
+    EXPECT_EQ(session->tableChanged(), !c.dialogSizes.empty());
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
