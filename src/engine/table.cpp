@@ -958,6 +958,7 @@ Status PackTable(const std::string& path) {
   if (!old.ok()) return old.status();
   dbf::TableData packed;
   packed.layout = old->layout;
+  packed.records.reserve(old->records.size());
   for (uint32_t rec = 1; rec <= old->count; ++rec) {
     if (old->Deleted(rec)) continue;
     packed.records.append(old->Record(rec));

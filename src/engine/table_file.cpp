@@ -92,8 +92,15 @@ Status Commit(Env* env, const std::filesystem::path& path, const dbf::TableData&
     index::SetFieldFlags(&rewritten.layout, {});
   }
 
-  std::string bytes = dbf::SerializeTable(rewritten.layout, rewritten.count, rewritten.records);
-  Status st = WriteFileAtomically(env, path, [&](WritableFile& out) { return out.Append(bytes); });
+  // Header, rows and end byte go to the new file in turn, so the rows are
+  // not copied once more into one buffer.
+  const std::string header = dbf::SerializeHeader(rewritten.layout, rewritten.count);
+  Status st = WriteFileAtomically(env, path, [&](WritableFile& out) {
+    Status s = out.Append(header);
+    if (s.ok()) s = out.Append(rewritten.records);
+    if (s.ok()) s = out.Append(std::string_view(&dbf::kEofByte, 1));
+    return s;
+  });
   if (!st.ok()) return Status::IoError("table " + name + " was not changed: " + st.message());
   if (replaced) *replaced = true;
 
