@@ -1,5 +1,6 @@
 // The operations on base rows (kind b): registering the INSTALL.APP list,
 // writing a prepared record, editing and deleting bases.
+#include <set>
 #include <string>
 
 #include "install/dm_detail.h"
@@ -16,18 +17,24 @@ void TdmInstall::RegisterBases(const nsBase::VBases& bases) {
   if (!tblInstal) return;
   engine::Table& t = *tblInstal;
   FilterBases();
-  t.First();
+  // The registered directories, as the column stores them (cut to its
+  // width, trailing blanks not counted), gathered in one pass: a lookup per
+  // listed base instead of a search that rebuilds the tag order after each
+  // append. A base listed twice is found the second time.
+  const size_t width = static_cast<size_t>(FieldWidth("DIR"));
+  auto stored = [width](std::string dir) {
+    if (dir.size() > width) dir.resize(width);
+    while (!dir.empty() && dir.back() == ' ') dir.pop_back();
+    return dir;
+  };
+  std::set<std::string> registered;
+  for (bool more = t.First(); more; more = t.Next()) registered.insert(t.GetString("DIR"));
   // One index rewrite for the whole list instead of one per appended row.
   Quiet quiet(*this);
-  TKeeperIndex keeper;
-  keeper.KeepAndSetIndex(&t, "VidDir");
-  // The key of tag VidDir is VID's stored bytes followed by DIR's.
-  const std::string kind =
-      SingleString::Instance().PadRight(nsBase::kBaseKind, FieldWidth("VID"));
   for (const auto& base : bases) {
     // INSTALL.APP carries names and directories in the stored (OEM) form:
-    // they are searched and stored as they stand.
-    if (detail::SeekKey(t, kind + base.Path)) continue;
+    // they are compared and stored as they stand.
+    if (!registered.insert(stored(base.Path)).second) continue;
     t.Append();
     detail::Set(t, "VID", nsBase::kBaseKind);
     detail::Set(t, "DIR", base.Path);
@@ -36,7 +43,6 @@ void TdmInstall::RegisterBases(const nsBase::VBases& bases) {
     detail::Set(t, "DOP", base.Type);
     detail::Post(t);
   }
-  keeper.RestoreIndex();
   quiet.Finish();
 }
 
