@@ -169,6 +169,21 @@ struct Table::Impl {
     GoTo(std::min(lastPos, view.size() - 1));
   }
 
+  // Makes the first (last false) or last row of the view current.
+  bool GoToEnd(bool last) {
+    if (!open) return false;
+    mode = Mode::kBrowse;
+    EnsureView();
+    if (view.empty()) {
+      current = 0;
+      eof = bof = true;
+      return false;
+    }
+    GoTo(last ? view.size() - 1 : 0);
+    Scrolled();
+    return true;
+  }
+
   void Scrolled() {
     if (batch > 0) {
       scrollPending = true;
@@ -574,35 +589,8 @@ size_t Table::RecordCount() const {
   return impl_->view.size();
 }
 
-bool Table::First() {
-  Impl& m = *impl_;
-  if (!m.open) return false;
-  m.mode = Impl::Mode::kBrowse;
-  m.EnsureView();
-  if (m.view.empty()) {
-    m.current = 0;
-    m.eof = m.bof = true;
-    return false;
-  }
-  m.GoTo(0);
-  m.Scrolled();
-  return true;
-}
-
-bool Table::Last() {
-  Impl& m = *impl_;
-  if (!m.open) return false;
-  m.mode = Impl::Mode::kBrowse;
-  m.EnsureView();
-  if (m.view.empty()) {
-    m.current = 0;
-    m.eof = m.bof = true;
-    return false;
-  }
-  m.GoTo(m.view.size() - 1);
-  m.Scrolled();
-  return true;
-}
+bool Table::First() { return impl_->GoToEnd(false); }
+bool Table::Last() { return impl_->GoToEnd(true); }
 
 bool Table::Next() {
   Impl& m = *impl_;
